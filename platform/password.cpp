@@ -1,0 +1,4 @@
+#include "platform/password.h"
+
+char passwordText[80];
+int32_t passwordLength;
