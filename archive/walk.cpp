@@ -7,3 +7,4 @@ int32_t lastListIndex = -1;
 bool allExtracted;
 char targetFolder[kTargetFolderSize];
 uint8_t skipExisting;
+bool walkInProgress;

@@ -15,6 +15,9 @@ extern int32_t lastListIndex;
 extern bool allExtracted;
 extern char targetFolder[kTargetFolderSize];
 extern uint8_t skipExisting;
+// True while a walk runs; a walk never starts inside another, and the dialogs
+// refuse their commands meanwhile.
+extern bool walkInProgress;
 
 void WalkArchive(WindowHandle dialog, int32_t listId, bool listOnly);
 bool IsEntrySelected(EntryList list, const char* name);
