@@ -110,7 +110,8 @@ bool EndedQuietly() {
       signature == kZip64EndRecordSignature || signature == kZip64LocatorSignature) {
     return true;
   }
-  if (archivePos < 0) return true;
+  // The next header lies beyond what a position can address.
+  if (archivePos < 0) return false;
   // A signature of 0 is what a read that delivered nothing leaves; tell that
   // from a record of zero bytes by reading again.
   if (signature != 0) return false;
@@ -197,15 +198,19 @@ EntryOutcome ExtractEntry(Walk& walk) {
     return ExtractFolderEntry(walk);
   }
 
-  int32_t dataSize = static_cast<int32_t>(localHeader.compressedSize);
-  if (encrypted) dataSize -= kEncryptionHeaderSize;
-  // Without its encryption header, or a deflated entry whose sizes are only in a
-  // data descriptor behind its data: there is nothing the walk can decode, and
-  // writing an empty file would pass for success when the header's CRC is 0.
-  if (dataSize < 0 || (localHeader.method == 8 && dataSize == 0)) {
+  // Sizes are held in signed 32-bit variables: an entry of 2 GiB or more cannot
+  // be extracted. Without its encryption header, or a deflated entry whose sizes
+  // are only in a data descriptor behind its data, there is nothing the walk can
+  // decode, and writing an empty file would pass for success when the header's
+  // CRC is 0.
+  uint32_t compressedSize = localHeader.compressedSize;
+  uint32_t headerBytes = encrypted ? kEncryptionHeaderSize : 0;
+  if (compressedSize > 0x7FFFFFFFu || compressedSize < headerBytes ||
+      (localHeader.method == 8 && compressedSize == headerBytes)) {
     walk.entryUnlocked = true;
     return kEntryNext;
   }
+  int32_t dataSize = static_cast<int32_t>(compressedSize - headerBytes);
 
   walk.entryUnlocked = !encrypted || UnlockEntry();
   if (!walk.entryUnlocked) return kEntryStop;
@@ -275,7 +280,15 @@ EntryOutcome WalkEntries(Walk& walk) {
       EntryOutcome outcome = ExtractEntry(walk);
       if (outcome != kEntryNext) return outcome;
     }
-    SeekArchive(NextHeaderPosition(walk.entryPos), 0);
+    // Sizes near 4 GiB would wrap round to a header already read, and the walk
+    // would never end.
+    uint64_t next = static_cast<uint64_t>(walk.entryPos) + kLocalHeaderSize +
+                    localHeader.nameLength + localHeader.extraLength + localHeader.compressedSize;
+    if (next > 0x7FFFFFFFu) {
+      walk.damaged = true;
+      return kEntryStop;
+    }
+    SeekArchive(static_cast<int32_t>(next), 0);
   }
   walk.damaged = !EndedQuietly();
   return kEntryStop;

@@ -374,6 +374,36 @@ TEST_F(WalkTest, DataDescriptorsBehindTrueSizesAreSkipped) {
   EXPECT_EQ(OutFile("b.txt"), "b");
 }
 
+TEST_F(WalkTest, EntriesWithImpossibleSizesFailAndWriteNothing) {
+  struct Case {
+    const char* what;
+    ZipEntrySpec entry;
+    uint32_t compressedSize;
+  };
+  const Case cases[] = {
+      {"2 GiB", Entry("huge.bin", "h"), 0x80000000u},
+      {"4 GiB less one", Entry("huge.bin", "h", 8), 0xFFFFFFFFu},
+      {"shorter than its encryption header", Locked("huge.bin", "h", 0, "pw"), 5},
+      {"encryption header only, deflated", Locked("huge.bin", "h", 8, "pw"), 12},
+      // 30 + 8 name bytes + this wraps round to the header itself.
+      {"wrapping round to its own header", Entry("huge.bin", "h"), 0u - 38u},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SetUp();
+    ZipLayout zip = BuildZip({Entry("a.txt", "a"), c.entry});
+    uint32_t value = c.compressedSize;
+    zip.bytes.replace(zip.headerOffsets[1] + 18, 4, reinterpret_cast<const char*>(&value), 4);
+    OpenArchive(zip.bytes);
+    testUi.passwordAnswers = {"pw"};
+    ExtractAll();
+    EXPECT_EQ(testUi.messages, Messages{kNotAll});
+    EXPECT_EQ(testUi.passwordPrompts, 0);
+    EXPECT_FALSE(FileExists(out + "/huge.bin"));
+    EXPECT_EQ(OutFile("a.txt"), "a");
+  }
+}
+
 TEST_F(WalkTest, StreamedDeflatedEntryWithoutSizesFailsAndWritesNothing) {
   for (bool crcIsZero : {true, false}) {
     SCOPED_TRACE(crcIsZero);
@@ -486,6 +516,35 @@ TEST_F(WalkTest, TargetFolderLosesOneTrailingBackslash) {
   ExtractAll();
   EXPECT_EQ(std::string(targetFolder), out);
   EXPECT_EQ(OutFile("a.txt"), "a");
+}
+
+// The fuzz target's seeds and every input it ever found a fault with: listed,
+// selected and extracted, with nothing written outside the target folder.
+TEST_F(WalkTest, FuzzCorpusWalksSafely) {
+  std::string corpus = std::string(QP_SOURCE_DIR) + "/fuzz/corpus/walk";
+  ASSERT_EQ(RunCommand("ls '" + corpus + "' >'" + (dir / "corpus.txt") + "'"), 0);
+  std::string listing = ReadBytes(dir / "corpus.txt");
+  int inputs = 0;
+  for (size_t start = 0, end; (end = listing.find('\n', start)) != std::string::npos;
+       start = end + 1) {
+    std::string input = listing.substr(start, end - start);
+    SCOPED_TRACE(input);
+    SetUp();
+    std::string inner = out + "/target";
+    RunCommand("mkdir -p '" + inner + "'");
+    SetTarget(inner);
+    OpenArchive(ReadBytes(corpus + "/" + input));
+    testUi.passwordAnswers = {"pw"};
+    ExtractAll();
+    EXPECT_FALSE(walkInProgress);
+    EXPECT_EQ(RunCommand("test \"$(ls -A '" + out + "')\" = target"), 0);
+    EXPECT_EQ(RunCommand("test \"$(ls -A '" + dir.path +
+                         "' | tr '\\n' ' ')\" = "
+                         "'corpus.txt out test.exe '"),
+              0);
+    ++inputs;
+  }
+  EXPECT_GE(inputs, 6);
 }
 
 TEST(IsEntrySelected, SearchesBehindTheLastItemFoundAndWraps) {
