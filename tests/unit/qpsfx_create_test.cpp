@@ -96,6 +96,11 @@ TEST(Create, NamesFollowThePathsAsGivenInSortedOrder) {
                " sub/deeper a.txt");
   ASSERT_EQ(made.status, 0) << made.output;
   EXPECT_EQ(ZipInfoOf(sfx, "z.namelist()"), "['sub/deeper/z.txt', 'a.txt']\n");
+  // -C moves the PATHs, not the output.
+  made = Shell("cd " + Quote(dir.path) + " && " + Qpsfx() + " create -q -o rel.exe -C src a.txt");
+  ASSERT_EQ(made.status, 0) << made.output;
+  EXPECT_EQ(ZipInfoOf(dir / "rel.exe", "z.namelist()"), "['a.txt']\n");
+  EXPECT_FALSE(FileExists(dir / "src/rel.exe"));
 }
 
 TEST(Create, DeflatesWhatShrinksAndStoresTheRest) {

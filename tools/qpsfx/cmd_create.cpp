@@ -390,10 +390,20 @@ int RunCreate(const CreateOptions& options) {
   std::string error;
   if (!MakeConfigBlock(options.config, block, error)) Refuse(error);
   PackSettings settings = MakeSettings(options);
+  std::string output = options.output;
+  if (!options.directory.empty()) {
+    // -C moves the PATHs only: the output stays where the caller named it.
+    if (output[0] != '/') {
+      char* cwd = getcwd(nullptr, 0);
+      if (cwd == nullptr) Refuse(std::string("cannot tell the current folder: ") + strerror(errno));
+      output = std::string(cwd) + "/" + output;
+      free(cwd);
+    }
+  }
   if (!options.directory.empty() && chdir(options.directory.c_str()) != 0) {
     Refuse("cannot enter " + options.directory + ": " + strerror(errno));
   }
-  SourceCollector collector(options.output);
+  SourceCollector collector(output);
   for (const std::string& path : options.paths) collector.Add(path);
   std::vector<Source>& sources = collector.sources();
   CheckNames(sources);
@@ -406,7 +416,7 @@ int RunCreate(const CreateOptions& options) {
   for (const Source& source : sources) inputBytes += source.size;
   HeaderRandom random = options.hasSeed ? HeaderRandom(options.seed) : HeaderRandom();
   SfxWriter writer;
-  if (!writer.Open(options.output, block, error)) Refuse(error, kExitFailed);
+  if (!writer.Open(output, block, error)) Refuse(error, kExitFailed);
   Progress progress(!options.quiet, sources.size(), inputBytes);
 
   // Entries are packed on several threads and written in their fixed order; the
