@@ -26,8 +26,9 @@
 //   sync                waits until the stub has handled everything posted so far and
 //                       records any dialog that appeared meanwhile
 //   gone KIND           wait until the dialog has closed
-//   exit                wait for the process to end; records its exit code and how many
-//                       processes it started
+//   exit [cancel]       wait for the process to end; records its exit code and how many
+//                       processes it started; with cancel, a main dialog that shows is
+//                       closed with Cancel
 // A dialog that appears while the script waits for another is recorded as
 // "unexpected" (a message box is then dismissed) and the wait goes on.
 #include <windows.h>
@@ -120,7 +121,7 @@ class Driver {
     } else if (step == "gone") {
       WaitGone(KindArg(rest));
     } else if (step == "exit") {
-      WaitExit();
+      WaitExit(rest == "cancel");
     } else {
       throw Failure{"unknown step: " + step};
     }
@@ -356,10 +357,13 @@ class Driver {
     }
   }
 
-  void WaitExit() {
+  void WaitExit(bool cancelMain) {
     DWORD since = GetTickCount();
     while (WaitForSingleObject(process_, 20) == WAIT_TIMEOUT) {
-      Look(DialogKind::kOther, true);
+      if (HWND main = Look(DialogKind::kMain, !cancelMain)) {
+        Record(Describe(main, DialogKind::kMain));
+        PostMessageA(main, WM_COMMAND, IDCANCEL, 0);
+      }
       if (Expired(since)) throw Failure{"the process did not end"};
     }
     DWORD code = 0;
