@@ -2,6 +2,7 @@
 
 #include "archive/paths.h"
 #include "archive/walk.h"
+#include "platform/memory.h"
 #include "platform/messages.h"
 #include "resources/resource_ids.h"
 #include "startup/config_block.h"
@@ -17,10 +18,19 @@ static HWND Control(HWND dialog, int id) { return GetDlgItem(dialog, id); }
 
 static void ShowFolderText(HWND dialog) { SetDlgItemTextA(dialog, IDC_FOLDER, targetFolder); }
 
-// The folder edit into targetFolder: at most 255 characters fit the 256 bytes read.
-static void ReadFolderEdit(HWND dialog) {
-  UINT length = GetDlgItemTextA(dialog, IDC_FOLDER, targetFolder, 256);
-  targetFolder[length] = 0;
+// The folder edit into targetFolder. A text longer than targetFolder holds is
+// taken in its short form when that fits; otherwise it is refused (false, and
+// targetFolder keeps what it held), with a message when asked: cutting it to
+// fit would extract into another folder than the one shown.
+static bool ReadFolderEdit(HWND dialog, bool reportRefusal) {
+  HWND edit = Control(dialog, IDC_FOLDER);
+  int size = GetWindowTextLengthA(edit) + 1;
+  char* text = static_cast<char*>(AllocateMemory(size));
+  text[GetWindowTextA(edit, text, size)] = 0;
+  bool taken = TakeFolder(text);
+  if (!taken && reportRefusal) ShowPathMessage("Error in directory ", text, kIconWarning);
+  ReleaseMemory(text);
+  return taken;
 }
 
 static void ProposeFolder() {
@@ -57,7 +67,7 @@ static void StartMainDialog(HWND dialog) {
   SetDlgItemTextA(dialog, IDC_INTRO, introText);
   CenterWindow(dialog);
   // The edit keeps the text as shown, a trailing backslash included.
-  ReadFolderEdit(dialog);
+  ReadFolderEdit(dialog, false);
   StripBackslash(targetFolder);
   WalkArchive(dialog, IDC_ENTRIES, true);
   if (sfxConfig.fileListEnabled) {
@@ -72,7 +82,7 @@ static void ExtractAll(HWND dialog) {
   SendDlgItemMessageA(dialog, IDC_ENTRIES, LB_SETSEL, TRUE, -1);
   ShowWindow(Control(dialog, IDC_ENTRIES_SPARE), SW_HIDE);
   ShowWindow(Control(dialog, IDC_ENTRIES), SW_SHOW);
-  ReadFolderEdit(dialog);
+  if (!ReadFolderEdit(dialog, true)) return;
   StripBackslash(targetFolder);
   if (targetFolder[0] == 0) {
     TakeCurrentFolder(browseBuffer, kTextBufferSize);
@@ -95,7 +105,7 @@ static void ChooseEntries(HWND dialog) {
 static void ToggleOverwrite(HWND dialog) { SetOverwrite(dialog, !sfxConfig.overwriteChecked); }
 
 static void BrowseForFolder(HWND dialog) {
-  ReadFolderEdit(dialog);
+  ReadFolderEdit(dialog, false);
   memcpy(browseBuffer, targetFolder, 256);
   shellLibrary = LoadLibraryA("SHELL32.DLL");
   browseInfo.hwndOwner = dialog;

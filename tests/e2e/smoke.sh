@@ -18,7 +18,7 @@ echo "hello from the archive" >"$work/data/hello.txt"
 cat "$stub" "$work/block.bin" "$work/archive.zip" >"$work/smoke.exe"
 
 win="Z:${work//\//\\}"
-printf 'program %s\\smoke.exe\nargs some arguments\nstart\nexit cancel\n' "$win" >"$work/script.txt"
+printf 'program %s\\smoke.exe\nargs some arguments\nstart\nwait main\nclick main 2\nexit\n' "$win" >"$work/script.txt"
 timeout 60 wine "$driver" "$win\\script.txt" "$win\\transcript.txt" </dev/null >"$work/wine.log" 2>&1 || true
 cat "$work/transcript.txt"
 tail -n 1 "$work/transcript.txt" | grep -q '^exit 0 '

@@ -348,7 +348,10 @@ class Driver {
   }
 
   void WaitGone(DialogKind kind) {
-    HWND dialog = Current(kind);
+    auto it = current_.find(kind);
+    if (it == current_.end())
+      throw Failure{std::string("no ") + KindName(kind) + " dialog was seen"};
+    HWND dialog = it->second;
     DWORD since = GetTickCount();
     while (IsWindow(dialog) && IsWindowVisible(dialog)) {
       Look(kind, true);
