@@ -49,7 +49,8 @@ TEST(FolderLimits, TypedFolderOverTheLimitThatDoesNotExistIsRefusedNotCut) {
 }
 
 TEST(FolderLimits, TypedFolderOverTheLimitThatExistsIsTakenInItsShortForm) {
-  std::string typed = FolderOfLength(300);
+  // Past 260 characters the system's ANSI calls give no short form either.
+  std::string typed = FolderOfLength(258);
   Scenario scenario;
   scenario.sfx = MakeSfx("", kOneFile);
   scenario.files = {{Relative(typed) + "/keep", ""}};
