@@ -29,6 +29,7 @@ bool ReadLocalHeader() {
   // A run of data descriptors is skipped one after another.
   for (;;) {
     localHeader.signature = 0;
+    bytesLeft = 0;
     // After a failed positioning the file position is stale: nothing there is read.
     if (archivePos < 0) return false;
     // A header cut off by the end of the file is no entry: its fields would be
@@ -40,7 +41,6 @@ bool ReadLocalHeader() {
       bytesLeft = static_cast<int32_t>(localHeader.compressedSize);
       return true;
     }
-    bytesLeft = 0;
     if (localHeader.signature != kDataDescriptorSignature) return false;
     SeekArchive(PositionAfter(archivePos, kDataDescriptorSize), 0);
   }
