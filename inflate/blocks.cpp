@@ -1,0 +1,278 @@
+#include "inflate/blocks.h"
+
+#include <string.h>
+
+#include "inflate/inflate_input.h"
+
+HuffmanEntry* fixedLiteralTable;
+HuffmanEntry* fixedDistanceTable;
+HuffmanEntry* fixedTableList;
+
+// RFC 1951 section 3.2.7.
+const uint8_t codeLengthOrder[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
+                                     11, 4,  12, 3, 13, 2, 14, 1, 15};
+
+InflateResult InflateBlock(int32_t& last) {
+  uint32_t b = bitBuffer;
+  uint32_t k = bitCount;
+  NeedBits(1, b, k);
+  last = static_cast<int32_t>(b & 1);
+  DumpBits(1, b, k);
+  NeedBits(2, b, k);
+  uint32_t type = b & 3;
+  DumpBits(2, b, k);
+  bitBuffer = b;
+  bitCount = static_cast<uint16_t>(k);
+  switch (type) {
+    case 0:
+      return InflateStored();
+    case 1:
+      return InflateFixed();
+    case 2:
+      return InflateDynamic();
+    default:
+      return kBadBlockType;
+  }
+}
+
+InflateResult InflateStored() {
+  uint32_t b = bitBuffer;
+  uint32_t k = bitCount;
+  uint32_t w = windowPos;
+  DumpBits(k & 7, b, k);
+  NeedBits(16, b, k);
+  uint32_t length = b & 0xFFFF;
+  DumpBits(16, b, k);
+  NeedBits(16, b, k);
+  uint32_t complement = b & 0xFFFF;
+  DumpBits(16, b, k);
+  if (length != (~complement & 0xFFFF)) return kBadStoredLength;
+  while (length--) {
+    NeedBits(8, b, k);
+    window[w++] = static_cast<uint8_t>(b);
+    DumpBits(8, b, k);
+    if (w == kWindowSize) {
+      if (ConsumedPastEnd(k)) return kInputExhausted;
+      FlushWindow(kWindowSize);
+      w = 0;
+    }
+  }
+  windowPos = static_cast<uint16_t>(w);
+  bitBuffer = b;
+  bitCount = static_cast<uint16_t>(k);
+  return kInflateOk;
+}
+
+InflateResult InflateFixed() {
+  if (!fixedLiteralTable) {
+    // RFC 1951 section 3.2.6.
+    uint16_t lengths[kMaxSymbols];
+    uint32_t sym = 0;
+    for (; sym < 144; ++sym) lengths[sym] = 8;
+    for (; sym < 256; ++sym) lengths[sym] = 9;
+    for (; sym < 280; ++sym) lengths[sym] = 7;
+    for (; sym < kMaxSymbols; ++sym) lengths[sym] = 8;
+    uint32_t width = kFixedLiteralWidth;
+    BuildHuffmanTable(lengths, kMaxSymbols, 257, lengthBase, lengthExtraBits, fixedLiteralTable,
+                      fixedTableList, width);
+    for (sym = 0; sym < 30; ++sym) lengths[sym] = 5;
+    width = kFixedDistanceWidth;
+    // Incomplete (30 of 32 codes), which a distance code may be.
+    BuildHuffmanTable(lengths, 30, 0, distanceBase, distanceExtraBits, fixedDistanceTable,
+                      fixedTableList, width);
+  }
+  return InflateCodes(fixedLiteralTable, fixedDistanceTable, kFixedLiteralWidth,
+                      kFixedDistanceWidth);
+}
+
+// Reads the code-length code and with it the nl + nd code lengths into lengths.
+static InflateResult ReadCodeLengths(uint16_t* lengths, uint32_t n) {
+  uint32_t b = bitBuffer;
+  uint32_t k = bitCount;
+  HuffmanEntry* list = nullptr;
+  HuffmanEntry* table = nullptr;
+  uint32_t width = 7;
+  int32_t built = BuildHuffmanTable(lengths, 19, 19, nullptr, nullptr, table, list, width);
+  InflateResult result = kInflateOk;
+  if (built != kCodeComplete || !table) result = kBadCodeLengthCode;
+  uint32_t i = 0;
+  uint32_t previous = 0;
+  while (result == kInflateOk && i < n) {
+    NeedBits(width, b, k);
+    const HuffmanEntry& entry = table[b & bitMasks[width]];
+    DumpBits(entry.bits, b, k);
+    // Only a code-length code of one single code leaves an entry unassigned.
+    if (entry.op == kOpInvalid) {
+      result = kInvalidCode;
+      break;
+    }
+    uint32_t sym = entry.value;
+    if (sym < 16) {
+      lengths[i++] = static_cast<uint16_t>(sym);
+      previous = sym;
+      continue;
+    }
+    uint32_t run;
+    uint32_t value = 0;
+    if (sym == 16) {
+      NeedBits(2, b, k);
+      run = 3 + (b & 3);
+      DumpBits(2, b, k);
+      value = previous;
+    } else if (sym == 17) {
+      NeedBits(3, b, k);
+      run = 3 + (b & 7);
+      DumpBits(3, b, k);
+    } else {
+      NeedBits(7, b, k);
+      run = 11 + (b & 0x7F);
+      DumpBits(7, b, k);
+    }
+    previous = value;
+    if (i + run > n) {
+      result = kBadLengthRun;
+      break;
+    }
+    while (run--) lengths[i++] = static_cast<uint16_t>(value);
+  }
+  FreeHuffmanTables(list);
+  bitBuffer = b;
+  bitCount = static_cast<uint16_t>(k);
+  return result;
+}
+
+InflateResult InflateDynamic() {
+  uint32_t b = bitBuffer;
+  uint32_t k = bitCount;
+  NeedBits(5, b, k);
+  uint32_t nl = 257 + (b & 0x1F);
+  DumpBits(5, b, k);
+  NeedBits(5, b, k);
+  uint32_t nd = 1 + (b & 0x1F);
+  DumpBits(5, b, k);
+  NeedBits(4, b, k);
+  uint32_t nb = 4 + (b & 0xF);
+  DumpBits(4, b, k);
+
+  // 288 literal/length and 32 distance lengths; first the 19 of the code-length code.
+  uint16_t lengths[kMaxSymbols + 32];
+  for (uint32_t j = 0; j < 19; ++j) {
+    uint32_t length = 0;
+    if (j < nb) {
+      NeedBits(3, b, k);
+      length = b & 7;
+      DumpBits(3, b, k);
+    }
+    lengths[codeLengthOrder[j]] = static_cast<uint16_t>(length);
+  }
+  bitBuffer = b;
+  bitCount = static_cast<uint16_t>(k);
+
+  InflateResult result = ReadCodeLengths(lengths, nl + nd);
+  if (result != kInflateOk) return result;
+
+  HuffmanEntry* literalList = nullptr;
+  HuffmanEntry* literalTable = nullptr;
+  uint32_t literalWidth = 9;
+  int32_t built = BuildHuffmanTable(lengths, nl, 257, lengthBase, lengthExtraBits, literalTable,
+                                    literalList, literalWidth);
+  if (built != kCodeComplete || !literalTable) {
+    FreeHuffmanTables(literalList);
+    return kBadLiteralCode;
+  }
+  HuffmanEntry* distanceList = nullptr;
+  HuffmanEntry* distanceTable = nullptr;
+  uint32_t distanceWidth = 6;
+  built = BuildHuffmanTable(lengths + nl, nd, 0, distanceBase, distanceExtraBits, distanceTable,
+                            distanceList, distanceWidth);
+  if (built == kCodeOverSubscribed) {
+    result = kBadDistanceCode;
+  } else {
+    result = InflateCodes(literalTable, distanceTable, literalWidth, distanceWidth);
+  }
+  FreeHuffmanTables(distanceList);
+  FreeHuffmanTables(literalList);
+  return result;
+}
+
+InflateResult InflateCodes(const HuffmanEntry* literalTable, const HuffmanEntry* distanceTable,
+                           uint32_t literalWidth, uint32_t distanceWidth) {
+  uint32_t b = bitBuffer;
+  uint32_t k = bitCount;
+  uint32_t w = windowPos;
+  uint8_t* out = window;
+  for (;;) {
+    NeedBits(literalWidth, b, k);
+    const HuffmanEntry* entry = literalTable + (b & bitMasks[literalWidth]);
+    while (entry->op > kOpLiteral) {
+      if (entry->op == kOpInvalid) return kInvalidCode;
+      DumpBits(entry->bits, b, k);
+      uint32_t t = static_cast<uint32_t>(entry->op - 16);
+      NeedBits(t, b, k);
+      entry = entry->link + (b & bitMasks[t]);
+    }
+    DumpBits(entry->bits, b, k);
+
+    if (entry->op == kOpLiteral) {
+      out[w++] = static_cast<uint8_t>(entry->value);
+      if (w == kWindowSize) {
+        // Each code yields output, so this check bounds a block that runs on
+        // into the one bits behind the end of the data.
+        if (ConsumedPastEnd(k)) return kInputExhausted;
+        FlushWindow(kWindowSize);
+        w = 0;
+      }
+      continue;
+    }
+    if (entry->op == kOpEndOfBlock) break;
+
+    uint32_t op = static_cast<uint32_t>(entry->op);
+    NeedBits(op, b, k);
+    uint32_t length = entry->value + (b & bitMasks[op]);
+    DumpBits(op, b, k);
+
+    if (!distanceTable) return kNoDistanceCode;
+    NeedBits(distanceWidth, b, k);
+    entry = distanceTable + (b & bitMasks[distanceWidth]);
+    while (entry->op > kOpLiteral) {
+      if (entry->op == kOpInvalid) return kInvalidCode;
+      DumpBits(entry->bits, b, k);
+      uint32_t t = static_cast<uint32_t>(entry->op - 16);
+      NeedBits(t, b, k);
+      entry = entry->link + (b & bitMasks[t]);
+    }
+    DumpBits(entry->bits, b, k);
+    op = static_cast<uint32_t>(entry->op);
+    NeedBits(op, b, k);
+    // Positions wrap: a distance reaching before the window's start takes the
+    // bytes at the end of the window.
+    uint32_t d = (w - entry->value - (b & bitMasks[op])) & 0xFFFF;
+    DumpBits(op, b, k);
+
+    // Pieces that end at the window's end or at the source's wrap point.
+    do {
+      d &= kWindowSize - 1;
+      uint32_t piece = kWindowSize - (d > w ? d : w);
+      if (piece > length) piece = length;
+      length -= piece;
+      if (static_cast<int32_t>(w - d) >= static_cast<int32_t>(piece)) {
+        memcpy(out + w, out + d, piece);
+        w += piece;
+        d += piece;
+      } else {
+        // Overlapping its own output: byte by byte repeats the pattern.
+        do out[w++] = out[d++];
+        while (--piece);
+      }
+      if (w == kWindowSize) {
+        if (ConsumedPastEnd(k)) return kInputExhausted;
+        FlushWindow(kWindowSize);
+        w = 0;
+      }
+    } while (length > 0);
+  }
+  windowPos = static_cast<uint16_t>(w);
+  bitBuffer = b;
+  bitCount = static_cast<uint16_t>(k);
+  return kInflateOk;
+}
