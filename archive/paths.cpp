@@ -55,6 +55,7 @@ bool PathExists(char* text) {
 void FolderOfPath(char* out, const char* path) {
   uint16_t length = TextLength(path);
   int32_t keep = 0;
+  // The stub's own C runtime has no strchr.
   if (length == 3 && (path[0] == ':' || path[1] == ':' || path[2] == ':')) {
     keep = 3;  // C:\ is its own folder
   } else {

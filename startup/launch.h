@@ -4,7 +4,9 @@
 #include "platform/types.h"
 
 // Part `which` (1: program, 2: parameters) of runCommand, with every "##" replaced
-// by targetFolder ending in a backslash, in its short path form, into out.
-void ExpandCommandPart(int32_t which, char* out, uint32_t outSize);
+// by targetFolder ending in a backslash, in its short path form. The text is a
+// heap block the caller releases with ReleaseMemory. targetFolder keeps the
+// backslash it may gain here.
+char* ExpandCommandPart(int32_t which);
 // Starts the command when code is 1 and the block has a run command.
 void LaunchAfterExtraction(int32_t code);

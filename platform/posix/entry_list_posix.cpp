@@ -37,11 +37,18 @@ int32_t ListFindExact(EntryList list, int32_t after, const char* name) {
   int32_t count = static_cast<int32_t>(model.names.size());
   if (count == 0) return -1;
   if (after < -1 || after >= count) after = -1;
-  for (int32_t step = 1; step <= count; ++step) {
-    int32_t index = (after + step) % count;
-    if (strcasecmp(model.names[static_cast<size_t>(index)].c_str(), name) == 0) return index;
-  }
-  return -1;
+  // The items are sorted by the very comparison that decides a match, so the
+  // matches are one run of neighbours: the first of them behind `after`, or
+  // else the first of the run, is what a search from `after` with wrap-around
+  // finds. A binary search keeps a walk over thousands of entries linear.
+  auto less = [](const std::string& a, const char* b) { return strcasecmp(a.c_str(), b) < 0; };
+  auto first = std::lower_bound(model.names.begin(), model.names.end(), name, less);
+  if (first == model.names.end() || strcasecmp(first->c_str(), name) != 0) return -1;
+  int32_t lo = static_cast<int32_t>(first - model.names.begin());
+  int32_t hi = lo;
+  while (hi < count && strcasecmp(model.names[static_cast<size_t>(hi)].c_str(), name) == 0) ++hi;
+  if (after + 1 >= lo && after + 1 < hi) return after + 1;
+  return lo;
 }
 
 int32_t ListGetSel(EntryList list, int32_t index) {

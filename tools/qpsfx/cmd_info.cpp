@@ -35,8 +35,8 @@ void PrintConfig() {
 }
 
 void PrintEntries() {
-  printf("%-10s %-6s %-6s %10s %10s %-8s  %s\n", "header", "method", "flags", "compressed",
-         "size", "crc32", "name");
+  printf("%-10s %-6s %-6s %10s %10s %-8s  %s\n", "header", "method", "flags", "compressed", "size",
+         "crc32", "name");
   SetLocalHeaderSignature();
   SeekArchive(archiveBase, 0);
   int entries = 0;

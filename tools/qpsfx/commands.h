@@ -15,5 +15,5 @@ void SetExitCode(int code);
 
 // Exit codes of every command.
 const int kExitOk = 0;
-const int kExitFailed = 1;  // some entries failed
+const int kExitFailed = 1;    // some entries failed
 const int kExitBadInput = 2;  // the file cannot be read, or the arguments are wrong

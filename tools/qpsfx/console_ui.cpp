@@ -14,6 +14,7 @@
 ConsoleUi consoleUi;
 
 void ShowMessage(const char* text, uint32_t icon) {
+  consoleUi.shown.push_back({text, icon});
   const char* severity = "info";
   if (icon == kIconError) {
     severity = "error";
@@ -24,6 +25,7 @@ void ShowMessage(const char* text, uint32_t icon) {
   } else if (consoleUi.quiet) {
     return;
   }
+  if (consoleUi.muted) return;
   fprintf(stderr, "%s: %s\n", severity, text);
 }
 
@@ -48,6 +50,7 @@ static std::string ReadPasswordFromTerminal() {
 }
 
 void PromptForPassword() {
+  ++consoleUi.passwordPrompts;
   std::string answer =
       consoleUi.hasPresetPassword ? consoleUi.presetPassword : ReadPasswordFromTerminal();
   // The prompt's edit holds at most 79 characters.

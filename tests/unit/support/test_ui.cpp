@@ -20,7 +20,10 @@ std::ostream& operator<<(std::ostream& out, const RecordedMessage& message) {
 
 void ShowMessage(const char* text, uint32_t icon) { testUi.messages.push_back({text, icon}); }
 
-void PumpOneMessage() { ++testUi.pumpedMessages; }
+void PumpOneMessage() {
+  ++testUi.pumpedMessages;
+  if (testUi.onPump) testUi.onPump();
+}
 
 void PromptForPassword() {
   ++testUi.passwordPrompts;

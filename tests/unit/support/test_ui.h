@@ -4,6 +4,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,7 @@ struct TestUi {
   int passwordPrompts = 0;
   std::vector<RecordedLaunch> launches;
   int pumpedMessages = 0;
+  std::function<void()> onPump;  // runs inside each pump, as a dispatched message would
 };
 extern TestUi testUi;
 
