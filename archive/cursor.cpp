@@ -33,11 +33,10 @@ bool ReadLocalHeader() {
     // After a failed positioning the file position is stale: nothing there is read.
     if (archivePos < 0) return false;
     // A header cut off by the end of the file is no entry: its fields would be
-    // partly those of the previous header.
-    if (ReadFromFile(archiveHandle, &localHeader, kLocalHeaderSize) < kLocalHeaderSize) {
-      localHeader.signature = 0;
-    }
-    if (localHeader.signature == expectedSignature) {
+    // partly those of the previous header. What was read stays, so that the
+    // caller can tell an end record (shorter than a header) from damage.
+    bool complete = ReadFromFile(archiveHandle, &localHeader, kLocalHeaderSize) == kLocalHeaderSize;
+    if (complete && localHeader.signature == expectedSignature) {
       bytesLeft = static_cast<int32_t>(localHeader.compressedSize);
       return true;
     }

@@ -132,36 +132,52 @@ TEST_F(CursorTest, WalkEndsQuietly) {
   std::string full =
       BuildZip({MakeEntry("a.txt", "alpha"), MakeEntry("b.txt", "beta")}, false).bytes;
 
+  // What the record that ended the walk left in localHeader.signature, so that
+  // the driver can tell a sound end from damage (kAny: whatever the data holds).
+  const uint32_t kAny = 1;
   struct Case {
     const char* what;
     std::string file;
     std::vector<std::string> names;
+    uint32_t lastSignature;
   };
   const Case cases[] = {
-      {"end of central directory first", BuildSfx("", BuildZip({}).bytes), {}},
-      {"archiveBase at the end of the file", BuildSfx("", ""), {}},
+      {"end of central directory first", BuildSfx("", BuildZip({}).bytes), {}, 0x06054B50},
+      {"archiveBase at the end of the file", BuildSfx("", ""), {}, 0},
       {"archiveBase at the end of the file, with block",
        BuildSfx(BuildConfigBlock(0x0A, "", "", ""), ""),
-       {}},
-      {"archiveBase beyond the end of the file", std::string(1000, 'x'), {}},
-      {"cut off before the central directory", BuildSfx("", full), {"a.txt", "b.txt"}},
+       {},
+       0},
+      {"archiveBase beyond the end of the file", std::string(1000, 'x'), {}, 0},
+      {"cut off before the central directory", BuildSfx("", full), {"a.txt", "b.txt"}, 0},
+      {"central directory behind",
+       BuildSfx("", BuildZip({plain}).bytes),
+       {"after.txt"},
+       0x02014B50},
       // The step from an entry with zero sizes lands in its data.
-      {"bit 3 with zero sizes", BuildSfx("", BuildZip({streamed, plain}).bytes), {"streamed.txt"}},
+      {"bit 3 with zero sizes",
+       BuildSfx("", BuildZip({streamed, plain}).bytes),
+       {"streamed.txt"},
+       kAny},
       // A header cut short is no entry; its fields would be half the previous one's.
       {"cut off inside a header",
        BuildSfx("", full + BuildZip({plain}).bytes.substr(0, 20)),
-       {"a.txt", "b.txt"}},
+       {"a.txt", "b.txt"},
+       0x04034B50},
+      {"cut off inside a signature", BuildSfx("", full + "PK"), {"a.txt", "b.txt"}, 0x4B50},
       {"data descriptor at the end of the file",
        BuildSfx("", full + Le32(0x08074B50) + "0123"),
-       {"a.txt", "b.txt"}},
-      // Only the local-header signature counts, not the central directory's
-      // nor 00 00 00 50.
-      {"record 00 00 00 50", BuildSfx("", Le32(0x50000000) + full), {}},
-      {"central directory record", BuildSfx("", Le32(0x02014B50) + full), {}},
+       {"a.txt", "b.txt"},
+       0},
+      // Only the local-header signature counts, not 00 00 00 50.
+      {"record 00 00 00 50", BuildSfx("", Le32(0x50000000) + full), {}, 0x50000000},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     EXPECT_EQ(Names(Walk(c.file)), c.names);
+    if (c.lastSignature != kAny) {
+      EXPECT_EQ(Field(localHeader.signature), c.lastSignature);
+    }
   }
 }
 
