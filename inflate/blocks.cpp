@@ -195,20 +195,76 @@ InflateResult InflateDynamic() {
   return result;
 }
 
+// Copies piece bytes from window position d to w, forward, so that a copy that
+// overlaps its own output repeats the pattern.
+static inline void CopyPiece(uint8_t* out, uint32_t w, uint32_t d, uint32_t piece) {
+#ifdef QP_STUB
+  if (static_cast<int32_t>(w - d) >= static_cast<int32_t>(piece)) {
+    memcpy(out + w, out + d, piece);  // the source lies wholly before the destination
+  } else {
+    do out[w++] = out[d++];
+    while (--piece);
+  }
+#else
+  // Eight bytes a step when source and destination lie at least eight apart:
+  // each step loads bytes that are final (a source behind the destination) or
+  // not yet overwritten (a source ahead of it), before it stores.
+  uint8_t* to = out + w;
+  const uint8_t* from = out + d;
+  int32_t distance = static_cast<int32_t>(w - d);
+  if (distance == 1) {
+    memset(to, *from, piece);
+    return;
+  }
+  if (distance >= 8 || distance <= -8) {
+    if (piece >= 8) {
+      for (; piece > 8; piece -= 8, to += 8, from += 8) {
+        uint64_t chunk;
+        memcpy(&chunk, from, 8);
+        memcpy(to, &chunk, 8);
+      }
+      // The last eight bytes, overlapping those done: a byte written again gets
+      // its own value again, and nothing behind the piece is touched.
+      uint64_t chunk;
+      memcpy(&chunk, from + piece - 8, 8);
+      memcpy(to + piece - 8, &chunk, 8);
+      return;
+    }
+    if (piece >= 4) {
+      // Shorter than the distance: the first and the last four bytes.
+      uint32_t head, tail;
+      memcpy(&head, from, 4);
+      memcpy(&tail, from + piece - 4, 4);
+      memcpy(to, &head, 4);
+      memcpy(to + piece - 4, &tail, 4);
+      return;
+    }
+  }
+  for (; piece; --piece) *to++ = *from++;
+#endif
+}
+
 InflateResult InflateCodes(const HuffmanEntry* literalTable, const HuffmanEntry* distanceTable,
                            uint32_t literalWidth, uint32_t distanceWidth) {
   uint32_t b = bitBuffer;
   uint32_t k = bitCount;
   uint32_t w = windowPos;
   uint8_t* out = window;
+  InputCursor in = OpenInput();
+  uint32_t literalMask = bitMasks[literalWidth];
+  uint32_t distanceMask = bitMasks[distanceWidth];
+  InflateResult result = kInflateOk;
   for (;;) {
-    NeedBits(literalWidth, b, k);
-    const HuffmanEntry* entry = literalTable + (b & bitMasks[literalWidth]);
+    NeedBits(literalWidth, b, k, in);
+    const HuffmanEntry* entry = literalTable + (b & literalMask);
     while (entry->op > kOpLiteral) {
-      if (entry->op == kOpInvalid) return kInvalidCode;
+      if (entry->op == kOpInvalid) {
+        result = kInvalidCode;
+        goto done;
+      }
       DumpBits(entry->bits, b, k);
       uint32_t t = static_cast<uint32_t>(entry->op - 16);
-      NeedBits(t, b, k);
+      NeedBits(t, b, k, in);
       entry = entry->link + (b & bitMasks[t]);
     }
     DumpBits(entry->bits, b, k);
@@ -218,7 +274,10 @@ InflateResult InflateCodes(const HuffmanEntry* literalTable, const HuffmanEntry*
       if (w == kWindowSize) {
         // Each code yields output, so this check bounds a block that runs on
         // into the one bits behind the end of the data.
-        if (ConsumedPastEnd(k)) return kInputExhausted;
+        if (ConsumedPastEnd(k)) {
+          result = kInputExhausted;
+          goto done;
+        }
         FlushWindow(kWindowSize);
         w = 0;
       }
@@ -226,46 +285,56 @@ InflateResult InflateCodes(const HuffmanEntry* literalTable, const HuffmanEntry*
     }
     if (entry->op == kOpEndOfBlock) break;
 
+    if (!distanceTable) {
+      result = kNoDistanceCode;
+      goto done;
+    }
     uint32_t op = static_cast<uint32_t>(entry->op);
-    NeedBits(op, b, k);
+    // The extra bits and the distance lookup at once: the same bytes enter the
+    // buffer as with one request after the other, as nothing happens between.
+    NeedBits(op + distanceWidth, b, k, in);
     uint32_t length = entry->value + (b & bitMasks[op]);
     DumpBits(op, b, k);
-
-    if (!distanceTable) return kNoDistanceCode;
-    NeedBits(distanceWidth, b, k);
-    entry = distanceTable + (b & bitMasks[distanceWidth]);
+    entry = distanceTable + (b & distanceMask);
     while (entry->op > kOpLiteral) {
-      if (entry->op == kOpInvalid) return kInvalidCode;
+      if (entry->op == kOpInvalid) {
+        result = kInvalidCode;
+        goto done;
+      }
       DumpBits(entry->bits, b, k);
       uint32_t t = static_cast<uint32_t>(entry->op - 16);
-      NeedBits(t, b, k);
+      NeedBits(t, b, k, in);
       entry = entry->link + (b & bitMasks[t]);
     }
     DumpBits(entry->bits, b, k);
     op = static_cast<uint32_t>(entry->op);
-    NeedBits(op, b, k);
+    NeedBits(op, b, k, in);
     // Positions wrap: a distance reaching before the window's start takes the
     // bytes at the end of the window.
     uint32_t d = (w - entry->value - (b & bitMasks[op])) & 0xFFFF;
     DumpBits(op, b, k);
 
+    d &= kWindowSize - 1;
+    if ((d > w ? d : w) + length < kWindowSize) {
+      // Neither end reaches the window's end: one piece, and no write.
+      CopyPiece(out, w, d, length);
+      w += length;
+      continue;
+    }
     // Pieces that end at the window's end or at the source's wrap point.
     do {
       d &= kWindowSize - 1;
       uint32_t piece = kWindowSize - (d > w ? d : w);
       if (piece > length) piece = length;
       length -= piece;
-      if (static_cast<int32_t>(w - d) >= static_cast<int32_t>(piece)) {
-        memcpy(out + w, out + d, piece);
-        w += piece;
-        d += piece;
-      } else {
-        // Overlapping its own output: byte by byte repeats the pattern.
-        do out[w++] = out[d++];
-        while (--piece);
-      }
+      CopyPiece(out, w, d, piece);
+      w += piece;
+      d += piece;
       if (w == kWindowSize) {
-        if (ConsumedPastEnd(k)) return kInputExhausted;
+        if (ConsumedPastEnd(k)) {
+          result = kInputExhausted;
+          goto done;
+        }
         FlushWindow(kWindowSize);
         w = 0;
       }
@@ -274,5 +343,7 @@ InflateResult InflateCodes(const HuffmanEntry* literalTable, const HuffmanEntry*
   windowPos = static_cast<uint16_t>(w);
   bitBuffer = b;
   bitCount = static_cast<uint16_t>(k);
-  return kInflateOk;
+done:
+  SyncInput(in.next);
+  return result;
 }

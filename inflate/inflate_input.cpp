@@ -53,6 +53,17 @@ int32_t NextCompressedByte() {
   return byte;
 }
 
+void SyncInput(const uint8_t* next) {
+  uint16_t position = static_cast<uint16_t>(next - inputBuffer);
+  bytesLeft -= position - inputPos;
+  inputPos = position;
+}
+
+int32_t RefillInput(const uint8_t* next) {
+  SyncInput(next);
+  return NextCompressedByte();
+}
+
 void FlushWindow(int32_t count) {
   WriteToFile(outputHandle, window, count);
   UpdateCrcBuffer(window, count, runningCrc);

@@ -36,6 +36,49 @@ inline void NeedBits(uint32_t n, uint32_t& buffer, uint32_t& count) {
   }
 }
 
+// The decoding loop's view of inputBuffer: it takes bytes from here without
+// touching inputPos and bytesLeft, which SyncInput brings up to date. When the
+// view is used up, RefillInput takes the next byte the ordinary way (refilling
+// the buffer or yielding -1), so bytes are read and handed out exactly as
+// NextCompressedByte would, one at a time and only when a code needs them.
+struct InputCursor {
+  const uint8_t* next;
+  const uint8_t* end;
+};
+
+inline InputCursor OpenInput() {
+  InputCursor cursor = {inputBuffer + inputPos, inputBuffer + inputCount};
+  return cursor;
+}
+// Brings inputPos and bytesLeft up to next, the cursor's position.
+void SyncInput(const uint8_t* next);
+// SyncInput, then NextCompressedByte; the caller opens the input again.
+int32_t RefillInput(const uint8_t* next);
+
+inline void PullByte(uint32_t& buffer, uint32_t& count, InputCursor& cursor) {
+  int32_t byte;
+  if (cursor.next < cursor.end) {
+    byte = *cursor.next++;
+  } else {
+    // Passing the position by value keeps the cursor in registers.
+    byte = RefillInput(cursor.next);
+    cursor = OpenInput();
+  }
+  buffer |= static_cast<uint32_t>(byte) << count;
+  count += 8;
+}
+
+// NeedBits through the cursor, for n up to 24.
+inline void NeedBits(uint32_t n, uint32_t& buffer, uint32_t& count, InputCursor& cursor) {
+  if (count < n) {
+    PullByte(buffer, count, cursor);
+    if (count < n) {
+      PullByte(buffer, count, cursor);
+      if (count < n) PullByte(buffer, count, cursor);
+    }
+  }
+}
+
 inline void DumpBits(uint32_t n, uint32_t& buffer, uint32_t& count) {
   buffer >>= n;
   count -= n;

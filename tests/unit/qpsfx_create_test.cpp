@@ -265,7 +265,7 @@ TEST(Create, RefusesWhatTheStubCannotHoldOrExtract) {
       {"../" + fs::path(dir.path).filename().string() + "/in", "\"..\" component"},
       {Quote(dir / "in"), "would be absolute"},
       {Quote("back\\slash.txt"), "a character that Windows does not allow"},
-      {"case", "is the same on Windows as that of case/README"},
+      {"in/ok.txt in", "its entry name in/ok.txt is also that of in/ok.txt"},
       {deep, "below a typical folder Windows allows at most 194"},
       {"big.bin", "the stub reads files below 2 GiB only"},
       {"--password " + std::string(80, 'p') + " in", "takes at most 79"},
@@ -284,6 +284,12 @@ TEST(Create, RefusesWhatTheStubCannotHoldOrExtract) {
                                                                 << result.output;
     EXPECT_FALSE(FileExists(sfx)) << c.arguments;
   }
+  // Names that differ in letter case only are packed, with a warning.
+  RunResult cased = Shell("cd " + Quote(dir.path) + " && " + Qpsfx() + " create -q -o c.exe case");
+  EXPECT_EQ(cased.status, 0);
+  EXPECT_NE(cased.output.find("warning: case/readme and case/README are the same on Windows"),
+            std::string::npos)
+      << cased.output;
   EXPECT_EQ(Shell("ls " + Quote(dir.path) + " | grep -c tmp").output, "0\n");
 }
 

@@ -169,35 +169,47 @@ class SourceCollector {
   ino_t outputIno_ = 0;
 };
 
-// Refuses names the stub cannot write, and names that Windows would take for the
-// same file or for a file and a folder at once.
+// Refuses names the stub cannot write and names that come twice. Names that only
+// Windows takes for the same file (letter case) are allowed with a warning:
+// packing them is not wrong, but extracting there keeps one of the files.
 void CheckNames(const std::vector<Source>& sources) {
-  std::map<std::string, const Source*> files;
-  std::map<std::string, const Source*> folders;
+  std::map<std::string, const Source*> names;  // folder entries without their '/'
+  std::map<std::string, const Source*> foldedNames;
+  std::map<std::string, const Source*> folders;  // every folder above an entry
+  std::map<std::string, const Source*> foldedFolders;
+  auto warn = [](const Source& one, const Source& other) {
+    fprintf(stderr,
+            "qpsfx create: warning: %s and %s are the same on Windows, where only one of them "
+            "can be extracted\n",
+            one.name.c_str(), other.name.c_str());
+  };
   for (const Source& source : sources) {
     std::string name =
         source.isFolder ? source.name.substr(0, source.name.size() - 1) : source.name;
     std::string reason = UnwritableNameReason(name);
     if (!reason.empty()) Refuse("cannot pack " + source.path + ": " + reason + ": " + name);
-    std::string folded = FoldCase(name);
-    auto& own = source.isFolder ? folders : files;
-    auto found = own.find(folded);
-    if (found != own.end() && !source.isFolder) {
-      Refuse("cannot pack " + source.path + ": its entry name " + name +
-             " is the same on Windows as that of " + found->second->path);
+    auto added = names.emplace(name, &source);
+    if (!added.second) {
+      Refuse("cannot pack " + source.path + ": its entry name " + name + " is also that of " +
+             added.first->second->path);
     }
-    own.emplace(folded, &source);
-    for (size_t slash = folded.find('/'); slash != std::string::npos;
-         slash = folded.find('/', slash + 1)) {
-      folders.emplace(folded.substr(0, slash), &source);
+    auto folded = foldedNames.emplace(FoldCase(name), &source);
+    if (!folded.second) warn(source, *folded.first->second);
+    for (size_t slash = name.find('/'); slash != std::string::npos;
+         slash = name.find('/', slash + 1)) {
+      folders.emplace(name.substr(0, slash), &source);
+      foldedFolders.emplace(FoldCase(name.substr(0, slash)), &source);
     }
   }
-  for (const auto& file : files) {
-    auto folder = folders.find(file.first);
+  for (const auto& entry : names) {
+    if (entry.second->isFolder) continue;
+    auto folder = folders.find(entry.first);
     if (folder != folders.end()) {
-      Refuse("cannot pack " + file.second->path + ": on Windows its entry name " +
-             file.second->name + " is also the folder of " + folder->second->path);
+      Refuse("cannot pack " + entry.second->path + ": its entry name " + entry.first +
+             " is also the folder of " + folder->second->name);
     }
+    auto folded = foldedFolders.find(FoldCase(entry.first));
+    if (folded != foldedFolders.end()) warn(*entry.second, *folded->second);
   }
 }
 

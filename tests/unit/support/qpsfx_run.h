@@ -80,13 +80,7 @@ inline std::string ZipReadersObject(const std::string& file, const std::string& 
 // Extracts an SFX file into folder, with the core through qpsfx extract.
 inline RunResult ExtractSfx(const std::string& sfx, const std::string& folder,
                             const std::string& password = "") {
-  static const bool haveExtract =
-      Shell(Qpsfx() + " --help").output.find("\n  extract") != std::string::npos;
-  if (haveExtract) {
-    return Shell(Qpsfx() + " extract -d " + Quote(folder) +
-                 (password.empty() ? "" : " --password " + Quote(password)) + " " + Quote(sfx));
-  }
-  return Shell("unzip -q -d " + Quote(folder) + (password.empty() ? "" : " -P " + Quote(password)) +
-               " " + Quote(sfx));
+  return Shell(Qpsfx() + " extract -d " + Quote(folder) +
+               (password.empty() ? "" : " --password " + Quote(password)) + " " + Quote(sfx));
 }
 #endif
