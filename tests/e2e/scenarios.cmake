@@ -25,6 +25,6 @@ foreach(test_source ${e2e_test_sources})
     add_dependencies(e2e_${test_name} qpsfx)
     target_compile_definitions(e2e_${test_name} PRIVATE QP_QPSFX="$<TARGET_FILE:qpsfx>")
   endif()
-  gtest_discover_tests(e2e_${test_name} TEST_PREFIX "wine." DISCOVERY_TIMEOUT 60
+  gtest_discover_tests(e2e_${test_name} TEST_PREFIX "wine." DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
     PROPERTIES LABELS wine FIXTURES_REQUIRED wine RESOURCE_LOCK wine_desktop TIMEOUT 180)
 endforeach()

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The stub, with a configuration block and an archive appended, starts under Wine,
-# reads its own file and exits with code 0.
+# reads its own file and exits with code 0 (its main dialog, if it shows one,
+# closed with Cancel by the driver).
 set -euo pipefail
 stub=$1
 state=$(realpath -m "$2")
+driver=$3
 work="$state/smoke"
 rm -rf "$work"
 mkdir -p "$work/data"
@@ -15,9 +17,8 @@ echo "hello from the archive" >"$work/data/hello.txt"
 { printf '@QP\x0a\x05\x00\x00Hello'; head -c $((256 - 12)) /dev/zero | tr '\0' '.'; } >"$work/block.bin"
 cat "$stub" "$work/block.bin" "$work/archive.zip" >"$work/smoke.exe"
 
-set +e
-timeout 60 wine "$work/smoke.exe" some arguments </dev/null >"$work/wine.log" 2>&1
-code=$?
-set -e
-echo "exit code: $code"
-[ "$code" -eq 0 ]
+win="Z:${work//\//\\}"
+printf 'program %s\\smoke.exe\nargs some arguments\nstart\nexit cancel\n' "$win" >"$work/script.txt"
+timeout 60 wine "$driver" "$win\\script.txt" "$win\\transcript.txt" </dev/null >"$work/wine.log" 2>&1 || true
+cat "$work/transcript.txt"
+tail -n 1 "$work/transcript.txt" | grep -q '^exit 0 '

@@ -27,7 +27,7 @@ const size_t kBlockAt = 0x7C00;
 // A tree with what tends to break packers: an empty file, sizes around the 32 KB
 // window, a few MB, random data that does not shrink, nesting, blanks in names
 // and an empty folder.
-void MakeTree(const TempDir& dir, const std::string& root) {
+void MakeTree(const TempDir& dir, const std::string& root, size_t bigSize = 3 << 20) {
   namespace fs = std::filesystem;
   fs::create_directories(dir / (root + "/a/b/c"));
   fs::create_directories(dir / (root + "/empty folder"));
@@ -37,7 +37,7 @@ void MakeTree(const TempDir& dir, const std::string& root) {
   WriteBytes(dir / (root + "/a/32768.bin"), RandomBytes(32768, 2));
   WriteBytes(dir / (root + "/a/b/32769.txt"), TextLikeBytes(32769, 3));
   WriteBytes(dir / (root + "/a/b/c/65536.txt"), std::string(65536, 'x'));
-  WriteBytes(dir / (root + "/big.txt"), TextLikeBytes(3 << 20, 4));
+  WriteBytes(dir / (root + "/big.txt"), TextLikeBytes(bigSize, 4));
   WriteBytes(dir / (root + "/random.bin"), RandomBytes(1 << 20, 5));
   WriteBytes(dir / (root + "/name with spaces/file with spaces.txt"), "hello\r\nworld\n");
 }
@@ -105,8 +105,8 @@ TEST(Create, NamesFollowThePathsAsGivenInSortedOrder) {
 
 TEST(Create, DeflatesWhatShrinksAndStoresTheRest) {
   TempDir dir;
-  WriteBytes(dir / "text.txt", TextLikeBytes(200000, 7));
-  WriteBytes(dir / "random.bin", RandomBytes(200000, 8));
+  WriteBytes(dir / "text.txt", TextLikeBytes(60000, 7));
+  WriteBytes(dir / "random.bin", RandomBytes(40000, 8));
   WriteBytes(dir / "one", "1");
   const char* methods = "[i.compress_type for i in z.infolist()]";
   struct Case {
@@ -139,7 +139,7 @@ TEST(Create, DeflatesWhatShrinksAndStoresTheRest) {
 
 TEST(Create, SameInputsGiveTheSameBytes) {
   TempDir dir;
-  MakeTree(dir, "src");
+  MakeTree(dir, "src", 100000);
   for (std::string options : {"", "--password pw --seed 42"}) {
     std::string base = Qpsfx() + " create -q " + options + " -C " + Quote(dir.path) + " src -o ";
     ASSERT_EQ(Shell(base + Quote(dir / "1.exe")).status, 0);

@@ -434,11 +434,16 @@ int RunCreate(const CreateOptions& options) {
   // Entries are packed on several threads and written in their fixed order; the
   // random bytes of the encryption headers are drawn in that order too.
   size_t jobs = options.jobs > 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
+  // Each entry in flight holds its whole file; the budget keeps a few large files
+  // from being held at once, while one entry of any size is always let through.
+  const uint64_t kInFlightBudget = uint64_t(512) << 20;
   std::deque<std::future<PackedEntry>> pending;
+  uint64_t inFlight = 0;
   size_t next = 0;
   uint64_t bytesDone = 0;
   for (size_t written = 0; written < sources.size(); ++written) {
-    while (next < sources.size() && pending.size() < jobs * 2) {
+    while (next < sources.size() && pending.size() < jobs * 2 &&
+           (pending.empty() || inFlight + sources[next].size <= kInFlightBudget)) {
       std::array<unsigned char, 11> headerRandom{};
       if (!settings.password.empty() && !sources[next].isFolder &&
           !random.Fill(headerRandom.data(), headerRandom.size())) {
@@ -447,10 +452,12 @@ int RunCreate(const CreateOptions& options) {
       pending.push_back(std::async(jobs > 1 ? std::launch::async : std::launch::deferred,
                                    PackSource, std::cref(sources[next]), std::cref(settings),
                                    headerRandom));
+      inFlight += sources[next].size;
       ++next;
     }
     PackedEntry packed = pending.front().get();
     pending.pop_front();
+    inFlight -= sources[written].size;
     if (packed.failed) {
       progress.Clear();
       throw packed.refusal;

@@ -24,7 +24,13 @@ std::string ScenarioName() {
   return name;
 }
 
+std::string ScenarioFolder() {
+  return fs::absolute(fs::path(QP_WINE_STATE) / "scenarios" / ScenarioName()).string();
+}
+
 }  // namespace
+
+std::string WorkFolder() { return WindowsPath(ScenarioFolder()); }
 
 const std::string& StubImage() {
   static const std::string image = ReadBytes(QP_STUB_EXE);
@@ -77,7 +83,7 @@ std::vector<std::string> Outcome::Tree(const std::string& subfolder) const {
 
 Outcome RunScenario(const Scenario& scenario) {
   Outcome outcome;
-  outcome.folder = fs::absolute(fs::path(QP_WINE_STATE) / "scenarios" / ScenarioName()).string();
+  outcome.folder = ScenarioFolder();
   fs::remove_all(outcome.folder);
   fs::create_directories(outcome.Path("cwd"));
   for (auto& [name, bytes] : scenario.files) {

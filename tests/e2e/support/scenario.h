@@ -50,5 +50,8 @@ struct Outcome {
 // Runs the scenario under Wine; the folder is named after the running test.
 Outcome RunScenario(const Scenario& scenario);
 
-// The Windows form of the scenario folder, as {work} is replaced.
+// The Windows form of a POSIX path (Wine's drive Z: is the root).
 std::string WindowsPath(const std::string& posixPath);
+// The running test's scenario folder as the stub sees it: what {work} stands for,
+// for texts that go into the SFX file itself (a default folder, say).
+std::string WorkFolder();

@@ -1,6 +1,8 @@
 #include "icon_probe.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 namespace {
@@ -95,7 +97,87 @@ double Match(const Bitmap& screen, HICON icon, int iconSize, int dx, int dy) {
   return opaque ? static_cast<double>(same) / opaque : 0.0;
 }
 
+void PutBig32(std::string& out, uint32_t value) {
+  for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>(value >> shift);
+}
+
+uint32_t Crc32(const std::string& bytes) {
+  uint32_t crc = 0xFFFFFFFF;
+  for (unsigned char byte : bytes) {
+    crc ^= byte;
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+  }
+  return ~crc;
+}
+
+void PutChunk(std::string& png, const char* type, const std::string& data) {
+  PutBig32(png, static_cast<uint32_t>(data.size()));
+  std::string typed = std::string(type, 4) + data;
+  png += typed;
+  PutBig32(png, Crc32(typed));
+}
+
+// An 8-bit RGB PNG whose image data is stored, not compressed: no library needed.
+std::string EncodePng(const Bitmap& image) {
+  std::string raw;
+  for (int y = 0; y < image.height; ++y) {
+    raw += '\0';  // filter type: none
+    for (int x = 0; x < image.width; ++x) {
+      uint32_t p = image.pixels[y * image.width + x];
+      raw += static_cast<char>(p >> 16);
+      raw += static_cast<char>(p >> 8);
+      raw += static_cast<char>(p);
+    }
+  }
+  std::string zlib = "\x78\x01";
+  for (size_t at = 0; at < raw.size() || at == 0; at += 65535) {
+    size_t length = std::min<size_t>(raw.size() - at, 65535);
+    zlib += static_cast<char>(at + length >= raw.size() ? 1 : 0);
+    zlib += static_cast<char>(length & 0xFF);
+    zlib += static_cast<char>(length >> 8);
+    zlib += static_cast<char>(~length & 0xFF);
+    zlib += static_cast<char>((~length >> 8) & 0xFF);
+    zlib.append(raw, at, length);
+    if (raw.empty()) break;
+  }
+  uint32_t a = 1, b = 0;
+  for (unsigned char byte : raw) {
+    a = (a + byte) % 65521;
+    b = (b + a) % 65521;
+  }
+  PutBig32(zlib, (b << 16) | a);
+  std::string header;
+  PutBig32(header, image.width);
+  PutBig32(header, image.height);
+  header += std::string("\x08\x02\x00\x00\x00", 5);  // 8 bits, RGB, no interlace
+  std::string png = "\x89PNG\r\n\x1a\n";
+  PutChunk(png, "IHDR", header);
+  PutChunk(png, "IDAT", zlib);
+  PutChunk(png, "IEND", "");
+  return png;
+}
+
 }  // namespace
+
+bool SnapWindow(HWND window, const std::string& pngPath) {
+  RECT area;
+  if (!GetWindowRect(window, &area)) return false;
+  RedrawWindow(window, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  // Painting happens in the other process: take the picture once it holds still.
+  Bitmap shot = CaptureScreen(area);
+  for (int i = 0; i < 40; ++i) {
+    Sleep(50);
+    Bitmap again = CaptureScreen(area);
+    if (again.pixels == shot.pixels) break;
+    shot = again;
+  }
+  std::string png = EncodePng(shot);
+  FILE* out = std::fopen(pngPath.c_str(), "wb");
+  if (!out) return false;
+  bool written = std::fwrite(png.data(), 1, png.size(), out) == png.size();
+  return std::fclose(out) == 0 && written;
+}
 
 std::string IdentifyMessageIcon(HWND messageBox, DWORD timeoutMs) {
   HWND control = GetDlgItem(messageBox, kIconControl);
@@ -115,6 +197,14 @@ std::string IdentifyMessageIcon(HWND messageBox, DWORD timeoutMs) {
                                   {IDI_ASTERISK, "information"},
                                   {IDI_QUESTION, "question"}};
   int iconSize = GetSystemMetrics(SM_CXICON);
+  // A box with a long text can be wider than the screen, its icon left of it:
+  // bring the box's left edge onto the screen so the icon can be seen.
+  RECT box;
+  GetWindowRect(messageBox, &box);
+  if (box.left < 0 || box.top < 0) {
+    SetWindowPos(messageBox, nullptr, std::max<LONG>(box.left, 0), std::max<LONG>(box.top, 0), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   DWORD start = GetTickCount();
   // The box may not have painted yet when it first shows: look again until one
   // icon matches well or the time is up.

@@ -11,6 +11,9 @@
 
 #include <string>
 
+// Writes what the screen shows of the window (frame included) to a PNG file.
+bool SnapWindow(HWND window, const std::string& pngPath);
+
 // "error", "warning", "information", "question", "none" (no icon control shown),
 // or "unknown" when no system icon matches the pixels.
 std::string IdentifyMessageIcon(HWND messageBox, DWORD timeoutMs);

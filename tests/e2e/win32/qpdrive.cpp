@@ -22,12 +22,15 @@
 //   click KIND ID       BM_CLICK posted to a control (posted: the stub nests modal loops)
 //   command KIND ID     WM_COMMAND with ID posted to the dialog
 //   toggle KIND ID NAME toggles the selection of the list item NAME
-//   choose PATH         selects PATH in the open folder browser
+//   snap KIND PATH      writes a picture of the dialog as the screen shows it (PNG)
+//   write PATH TEXT     writes a file (TEXT, no line end) while the stub runs
+//   remove PATH         removes a file or an empty folder while the stub runs
 //   sync                waits until the stub has handled everything posted so far and
 //                       records any dialog that appeared meanwhile
 //   gone KIND           wait until the dialog has closed
-//   exit                wait for the process to end; records its exit code and how many
-//                       processes it started
+//   exit [cancel]       wait for the process to end; records its exit code and how many
+//                       processes it started; with cancel, a main dialog that shows is
+//                       closed with Cancel
 // A dialog that appears while the script waits for another is recorded as
 // "unexpected" (a message box is then dismissed) and the wait goes on.
 #include <windows.h>
@@ -46,8 +49,6 @@
 #include "window_probe.h"
 
 namespace {
-
-const UINT kBrowseSetSelection = WM_USER + 102;  // BFFM_SETSELECTIONA
 
 struct Failure {
   std::string what;
@@ -113,14 +114,27 @@ class Driver {
       int id = 0;
       args >> kind >> id;
       PostMessageA(Current(KindArg(kind)), WM_COMMAND, MAKEWPARAM(id, 0), 0);
-    } else if (step == "choose") {
-      Choose(rest);
+    } else if (step == "snap") {
+      std::istringstream args(rest);
+      std::string kind;
+      args >> kind;
+      std::string path = RestOf(args);
+      Sync();
+      if (!SnapWindow(Current(KindArg(kind)), path)) throw Failure{"cannot write " + path};
+    } else if (step == "write") {
+      size_t blank = rest.find(' ');
+      std::ofstream(rest.substr(0, blank), std::ios::binary | std::ios::trunc)
+          << (blank == std::string::npos ? std::string() : rest.substr(blank + 1));
+    } else if (step == "remove") {
+      if (!DeleteFileA(rest.c_str()) && !RemoveDirectoryA(rest.c_str())) {
+        throw Failure{"cannot remove " + rest};
+      }
     } else if (step == "sync") {
       Sync();
     } else if (step == "gone") {
       WaitGone(KindArg(rest));
     } else if (step == "exit") {
-      WaitExit();
+      WaitExit(rest == "cancel");
     } else {
       throw Failure{"unknown step: " + step};
     }
@@ -303,9 +317,7 @@ class Driver {
     } else if (step == "toggle") {
       int count = static_cast<int>(Ask(control, LB_GETCOUNT, 0, 0));
       for (int i = 0; i < count; ++i) {
-        std::string name(Ask(control, LB_GETTEXTLEN, i, 0) + 1, '\0');
-        name.resize(Ask(control, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&name[0])));
-        if (name == text) {
+        if (ItemText(control, i) == text) {
           bool selected = Ask(control, LB_GETSEL, i, 0) > 0;
           Ask(control, LB_SETSEL, selected ? FALSE : TRUE, i);
           return;
@@ -313,17 +325,6 @@ class Driver {
       }
       throw Failure{"toggle: no item " + text};
     }
-  }
-
-  // The folder browser takes a path only from its own process's memory.
-  void Choose(const std::string& path) {
-    HWND browser = Current(DialogKind::kBrowse);
-    void* remote = VirtualAllocEx(process_, nullptr, path.size() + 1, MEM_COMMIT | MEM_RESERVE,
-                                  PAGE_READWRITE);
-    if (!remote) throw Failure{"choose: cannot reach the process's memory"};
-    WriteProcessMemory(process_, remote, path.c_str(), path.size() + 1, nullptr);
-    Ask(browser, kBrowseSetSelection, TRUE, reinterpret_cast<LPARAM>(remote));
-    VirtualFreeEx(process_, remote, 0, MEM_RELEASE);
   }
 
   // Posted messages of one thread are handled in the order posted: once a change
@@ -356,10 +357,13 @@ class Driver {
     }
   }
 
-  void WaitExit() {
+  void WaitExit(bool cancelMain) {
     DWORD since = GetTickCount();
     while (WaitForSingleObject(process_, 20) == WAIT_TIMEOUT) {
-      Look(DialogKind::kOther, true);
+      if (HWND main = Look(DialogKind::kMain, !cancelMain)) {
+        Record(Describe(main, DialogKind::kMain));
+        PostMessageA(main, WM_COMMAND, IDCANCEL, 0);
+      }
       if (Expired(since)) throw Failure{"the process did not end"};
     }
     DWORD code = 0;

@@ -57,12 +57,8 @@ std::string ListItems(HWND list) {
   std::string items;
   int count = ItemCount(list);
   for (int i = 0; i < count; ++i) {
-    LRESULT length = Ask(list, LB_GETTEXTLEN, i, 0);
-    std::string name(length > 0 ? length + 1 : 1, '\0');
-    LRESULT copied = Ask(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&name[0]));
-    name.resize(copied > 0 ? copied : 0);
     if (!items.empty()) items += ' ';
-    items += (Ask(list, LB_GETSEL, i, 0) > 0 ? "+" : "-") + name;
+    items += (Ask(list, LB_GETSEL, i, 0) > 0 ? "+" : "-") + ItemText(list, i);
   }
   return items;
 }
@@ -102,6 +98,25 @@ std::string DescribePassword(HWND dialog) {
 }
 
 }  // namespace
+
+std::string ItemText(HWND list, int index) {
+  // Across processes Wine hands list items over as UTF-16 whatever the caller's
+  // character set: ask for them so, and convert.
+  LRESULT length = Ask(list, LB_GETTEXTLEN, index, 0);
+  if (length < 0) return "<no answer>";
+  std::wstring wide(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&wide[0]), SMTO_NORMAL,
+                           kAnswerTimeoutMs, &copied)) {
+    return "<no answer>";
+  }
+  wide.resize(copied);
+  std::string text(wide.size() * 2 + 1, '\0');
+  int bytes = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), &text[0],
+                                  static_cast<int>(text.size()), nullptr, nullptr);
+  text.resize(bytes > 0 ? bytes : 0);
+  return text;
+}
 
 const char* KindName(DialogKind kind) {
   switch (kind) {

@@ -24,6 +24,9 @@ std::string TextOf(HWND window);
 bool SetTextOf(HWND window, const std::string& text);
 LRESULT Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool* answered = nullptr);
 
+// The text of a list item.
+std::string ItemText(HWND list, int index);
+
 // One line of what the dialog shows, as the transcript records it.
 std::string Describe(HWND dialog, DialogKind kind);
 

@@ -36,7 +36,7 @@ struct Keys {
     k2 = Crc(k2, static_cast<uint8_t>(k1 >> 24));
   }
   uint8_t Stream() const {
-    uint32_t t = static_cast<uint16_t>(k2 | 2);  // unsigned: t * (t ^ 1) exceeds an int
+    uint32_t t = (k2 & 0xFFFF) | 2;  // uint16_t would multiply as int and overflow
     return static_cast<uint8_t>((t * (t ^ 1)) >> 8);
   }
 };
