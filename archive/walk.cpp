@@ -67,11 +67,32 @@ struct Walk {
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
+char UpperCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// CON, PRN, AUX, NUL, COM1..9 and LPT1..9, with any extension and trailing
+// blanks, name devices in every folder: a file of that name would be written
+// into the device and still pass its CRC check.
+bool IsDeviceName(const char* component, const char* end) {
+  const char* stem = component;
+  while (stem < end && *stem != '.') ++stem;
+  while (stem > component && stem[-1] == ' ') --stem;
+  int32_t length = static_cast<int32_t>(stem - component);
+  if (length < 3 || length > 4) return false;
+  char upper[4];
+  for (int32_t i = 0; i < length; ++i) upper[i] = UpperCase(component[i]);
+  if (length == 4) {
+    return upper[3] >= '1' && upper[3] <= '9' &&
+           (memcmp(upper, "COM", 3) == 0 || memcmp(upper, "LPT", 3) == 0);
+  }
+  return memcmp(upper, "CON", 3) == 0 || memcmp(upper, "PRN", 3) == 0 ||
+         memcmp(upper, "AUX", 3) == 0 || memcmp(upper, "NUL", 3) == 0;
+}
+
 // A name written below targetFolder must stay below it: no root, no drive, no
 // ':' (drive-relative paths and alternate data streams), no component that
 // climbs. Windows drops trailing dots and blanks from a component, so ". ." or
 // "..." forms count as climbing too. Wildcards would make the existence test
-// match other files, and no Windows file can bear them.
+// match other files, and no Windows file can bear them; nor device names.
 bool IsSafeEntryName(const char* name) {
   if (IsSeparator(name[0])) return false;
   for (const char* p = name; *p; ++p) {
@@ -89,7 +110,7 @@ bool IsSafeEntryName(const char* name) {
         onlyDotsAndBlanks = false;
       }
     }
-    if (onlyDotsAndBlanks && dots >= 2) return false;
+    if ((onlyDotsAndBlanks && dots >= 2) || IsDeviceName(component, p)) return false;
     if (!*p) return true;
     component = p + 1;
   }

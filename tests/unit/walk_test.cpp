@@ -290,8 +290,9 @@ TEST_F(WalkTest, EmptyNameEndsTheWalkAndTheListKeepsEarlierNames) {
 
 TEST_F(WalkTest, NamesThatLeaveTheTargetFolderAreRefusedAndTheWalkGoesOn) {
   const char* names[] = {
-      "../x", "..\\x", "a/../../x",    "a\\..\\..\\x", "a/..",      "/x",        "\\x", "C:\\x",
-      "C:/x", "C:x",   "file.txt:ads", "a/.. /x",      "a\\...\\x", "what?.txt", "*",
+      "../x",  "..\\x", "a/../../x",   "a\\..\\..\\x", "a/..",     "/x",        "\\x",
+      "C:\\x", "C:/x",  "C:x",         "file.txt:ads", "a/.. /x",  "a\\...\\x", "what?.txt",
+      "*",     "nul",   "dir/CON.txt", "Aux",          "com1.log", "lpt9",      "prn .txt",
   };
   for (const char* name : names) {
     SCOPED_TRACE(name);
@@ -312,6 +313,17 @@ TEST_F(WalkTest, NamesThatLeaveTheTargetFolderAreRefusedAndTheWalkGoesOn) {
     EXPECT_EQ(RunCommand("test $(find '" + out + "' -mindepth 1 | wc -l) -eq 3"), 0);
     EXPECT_EQ(RunCommand("test $(find '" + dir.path + "' -mindepth 1 | wc -l) -eq 5"), 0);
   }
+}
+
+TEST_F(WalkTest, NamesThatOnlyLookDangerousAreExtracted) {
+  const char* names[] = {"console.txt", "com10",     "nul_x",  "lpt0",  "a..b",
+                         ".hidden",     "x/./y.txt", "...txt", "con_/f"};
+  std::vector<ZipEntrySpec> entries;
+  for (const char* name : names) entries.push_back(Entry(name, name));
+  Open(entries);
+  ExtractAll();
+  EXPECT_EQ(testUi.messages, Messages{kAllDone});
+  for (const char* name : names) EXPECT_EQ(OutFile(name), name);
 }
 
 TEST_F(WalkTest, OverlongNameIsListedCutAndRefusedInExtractMode) {
