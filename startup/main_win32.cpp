@@ -2,9 +2,12 @@
 #include <windows.h>
 
 #include "startup/startup.h"
+#include "ui/dialogs.h"
 
 extern "C" void StubEntry() {
-  StartUp();
+  // Everything else happens inside the main dialog; its result tells nothing
+  // that shutting down needs.
+  if (StartUp()) ShowModalDialog(ProgramInstance(), "MAINDIALOG", nullptr, MainDialogProc);
   ShutDown();
   ExitProcess(0);
 }

@@ -274,6 +274,7 @@ TEST(Create, RefusesWhatTheStubCannotHoldOrExtract) {
       {"--no-block --intro x in", "excludes"},
       {"--overwrite --skip-existing in", "excludes"},
       {"missing.txt", "cannot read missing.txt"},
+      {"-C in/sub .", "nothing to pack"},
   };
   for (const Case& c : cases) {
     std::string sfx = dir / "out.exe";

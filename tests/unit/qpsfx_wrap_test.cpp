@@ -157,6 +157,7 @@ TEST(Wrap, RefusesWhatTheStubCannotExtractSafely) {
       {"absolute", {entry("/etc/evil")}, "entry /etc/evil: the name is absolute"},
       {"drive", {entry("C:evil.txt")}, "entry C:evil.txt: the name holds a ':'"},
       {"empty", {entry("")}, "the name is empty"},
+      {"no entries", {}, "the archive has no entries"},
   };
   for (const Case& c : cases) {
     WriteBytes(dir / "in.zip", BuildZip(c.entries).bytes);

@@ -419,6 +419,8 @@ int RunCreate(const CreateOptions& options) {
   for (const std::string& path : options.paths) collector.Add(path);
   std::vector<Source>& sources = collector.sources();
   CheckNames(sources);
+  // The stub would only say "Cannot read archive header" to the user.
+  if (sources.empty()) Refuse("nothing to pack: the PATHs hold no file and no folder");
   if (options.dryRun) {
     DryRun(sources, block);
     return kExitOk;

@@ -144,6 +144,10 @@ int RunWrap(const WrapOptions& options) {
   ZipDirectory directory;
   if (!ReadZipDirectory(bytes, directory, error)) throw WrapRefusal{options.input + ": " + error};
 
+  if (directory.entries.empty()) {
+    // The stub would only say "Cannot read archive header" to the user.
+    throw WrapRefusal{options.input + ": the archive has no entries"};
+  }
   std::vector<LocalEntry> locals;
   for (const CentralEntry& entry : directory.entries) {
     CheckCentralEntry(entry);
