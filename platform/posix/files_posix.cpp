@@ -101,6 +101,8 @@ bool FindFirstMatch(const char* pattern) {
     closedir(folder);
     return true;
   }
+  // Windows finds no file or folder by a name that ends in a separator.
+  if (!path.empty() && path.back() == '/') return false;
   struct stat info;
   return lstat(path.c_str(), &info) == 0;
 }

@@ -11,15 +11,15 @@
 
 struct ZipEntrySpec {
   std::string name;
-  std::string data;              // the plain bytes of the entry
-  uint16_t method = 0;           // 0 stored, 8 deflated (zlib, raw), anything else as given
-  int level = 6;                 // zlib level for method 8
-  std::string password;          // not empty: traditional encryption
-  uint16_t flags = 0;            // ORed into the header's flags (bit 0 and 3 are set as needed)
-  std::string extra;             // the extra field
-  bool streamed = false;         // bit 3, zero CRC and sizes in the header, descriptor behind the data
-  int descriptorsAfter = 0;      // data descriptors (with signature) behind the data, true sizes kept
-  std::optional<uint32_t> crc;   // overrides the CRC-32 written in the header
+  std::string data;          // the plain bytes of the entry
+  uint16_t method = 0;       // 0 stored, 8 deflated (zlib, raw), anything else as given
+  int level = 6;             // zlib level for method 8
+  std::string password;      // not empty: traditional encryption
+  uint16_t flags = 0;        // ORed into the header's flags (bit 0 and 3 are set as needed)
+  std::string extra;         // the extra field
+  bool streamed = false;     // bit 3, zero CRC and sizes in the header, descriptor behind the data
+  int descriptorsAfter = 0;  // data descriptors (with signature) behind the data, true sizes kept
+  std::optional<uint32_t> crc;         // overrides the CRC-32 written in the header
   std::optional<std::string> payload;  // overrides the compressed bytes (before encryption)
   uint16_t modTime = 0x6A4B;
   uint16_t modDate = 0x5B8C;
@@ -77,3 +77,13 @@ struct OpenSfx {
   ~OpenSfx();
   bool opened;
 };
+
+// An entry of the given name and plain bytes, everything else as ZipEntrySpec sets it.
+inline ZipEntrySpec MakeEntry(const std::string& name, const std::string& data,
+                              uint16_t method = 0) {
+  ZipEntrySpec entry;
+  entry.name = name;
+  entry.data = data;
+  entry.method = method;
+  return entry;
+}
