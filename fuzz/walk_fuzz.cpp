@@ -71,7 +71,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   std::string pattern = std::string(root && *root ? root : "/dev/shm") + "/walk-fuzz-XXXXXX";
   Check(mkdtemp(&pattern[0]) != nullptr, "cannot make the sandbox");
   sandbox = pattern;
-  Check(chdir(sandbox.c_str()) == 0, "cannot enter the sandbox");
   RootNames();
   return 0;
 }

@@ -12,15 +12,19 @@ HuffmanEntry* fixedTableList;
 const uint8_t codeLengthOrder[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
                                      11, 4,  12, 3, 13, 2, 14, 1, 15};
 
+// The next n bits of the stream as a number, taken from it.
+static uint32_t TakeBits(uint32_t n, uint32_t& b, uint32_t& k) {
+  NeedBits(n, b, k);
+  uint32_t value = b & bitMasks[n];
+  DumpBits(n, b, k);
+  return value;
+}
+
 InflateResult InflateBlock(int32_t& last) {
   uint32_t b = bitBuffer;
   uint32_t k = bitCount;
-  NeedBits(1, b, k);
-  last = static_cast<int32_t>(b & 1);
-  DumpBits(1, b, k);
-  NeedBits(2, b, k);
-  uint32_t type = b & 3;
-  DumpBits(2, b, k);
+  last = static_cast<int32_t>(TakeBits(1, b, k));
+  uint32_t type = TakeBits(2, b, k);
   bitBuffer = b;
   bitCount = static_cast<uint16_t>(k);
   switch (type) {
@@ -40,17 +44,11 @@ InflateResult InflateStored() {
   uint32_t k = bitCount;
   uint32_t w = windowPos;
   DumpBits(k & 7, b, k);
-  NeedBits(16, b, k);
-  uint32_t length = b & 0xFFFF;
-  DumpBits(16, b, k);
-  NeedBits(16, b, k);
-  uint32_t complement = b & 0xFFFF;
-  DumpBits(16, b, k);
+  uint32_t length = TakeBits(16, b, k);
+  uint32_t complement = TakeBits(16, b, k);
   if (length != (~complement & 0xFFFF)) return kBadStoredLength;
   while (length--) {
-    NeedBits(8, b, k);
-    window[w++] = static_cast<uint8_t>(b);
-    DumpBits(8, b, k);
+    window[w++] = static_cast<uint8_t>(TakeBits(8, b, k));
     if (w == kWindowSize) {
       if (ConsumedPastEnd(k)) return kInputExhausted;
       FlushWindow(kWindowSize);
@@ -115,18 +113,12 @@ static InflateResult ReadCodeLengths(uint16_t* lengths, uint32_t n) {
     uint32_t run;
     uint32_t value = 0;
     if (sym == 16) {
-      NeedBits(2, b, k);
-      run = 3 + (b & 3);
-      DumpBits(2, b, k);
+      run = 3 + TakeBits(2, b, k);
       value = previous;
     } else if (sym == 17) {
-      NeedBits(3, b, k);
-      run = 3 + (b & 7);
-      DumpBits(3, b, k);
+      run = 3 + TakeBits(3, b, k);
     } else {
-      NeedBits(7, b, k);
-      run = 11 + (b & 0x7F);
-      DumpBits(7, b, k);
+      run = 11 + TakeBits(7, b, k);
     }
     previous = value;
     if (i + run > n) {
@@ -144,26 +136,14 @@ static InflateResult ReadCodeLengths(uint16_t* lengths, uint32_t n) {
 InflateResult InflateDynamic() {
   uint32_t b = bitBuffer;
   uint32_t k = bitCount;
-  NeedBits(5, b, k);
-  uint32_t nl = 257 + (b & 0x1F);
-  DumpBits(5, b, k);
-  NeedBits(5, b, k);
-  uint32_t nd = 1 + (b & 0x1F);
-  DumpBits(5, b, k);
-  NeedBits(4, b, k);
-  uint32_t nb = 4 + (b & 0xF);
-  DumpBits(4, b, k);
+  uint32_t nl = 257 + TakeBits(5, b, k);
+  uint32_t nd = 1 + TakeBits(5, b, k);
+  uint32_t nb = 4 + TakeBits(4, b, k);
 
   // 288 literal/length and 32 distance lengths; first the 19 of the code-length code.
   uint16_t lengths[kMaxSymbols + 32];
   for (uint32_t j = 0; j < 19; ++j) {
-    uint32_t length = 0;
-    if (j < nb) {
-      NeedBits(3, b, k);
-      length = b & 7;
-      DumpBits(3, b, k);
-    }
-    lengths[codeLengthOrder[j]] = static_cast<uint16_t>(length);
+    lengths[codeLengthOrder[j]] = static_cast<uint16_t>(j < nb ? TakeBits(3, b, k) : 0);
   }
   bitBuffer = b;
   bitCount = static_cast<uint16_t>(k);

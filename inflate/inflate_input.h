@@ -68,8 +68,12 @@ inline void PullByte(uint32_t& buffer, uint32_t& count, InputCursor& cursor) {
   count += 8;
 }
 
-// NeedBits through the cursor, for n up to 24.
+// NeedBits through the cursor, for n up to 24. The host unrolls it, which
+// spares the loop's bookkeeping; the stub keeps the smaller loop.
 inline void NeedBits(uint32_t n, uint32_t& buffer, uint32_t& count, InputCursor& cursor) {
+#ifdef QP_STUB
+  while (count < n) PullByte(buffer, count, cursor);
+#else
   if (count < n) {
     PullByte(buffer, count, cursor);
     if (count < n) {
@@ -77,6 +81,7 @@ inline void NeedBits(uint32_t n, uint32_t& buffer, uint32_t& count, InputCursor&
       if (count < n) PullByte(buffer, count, cursor);
     }
   }
+#endif
 }
 
 inline void DumpBits(uint32_t n, uint32_t& buffer, uint32_t& count) {

@@ -149,6 +149,41 @@ exit
             (std::vector<std::string>{"b.txt=bravo", "c.txt=charlie", "d.txt=delta"}));
 }
 
+// Browse: cancelled, the edit keeps its text (a trailing backslash included);
+// confirmed, it shows the folder chosen, here the browser's first choice, the
+// desktop.
+TEST(Browse, CancelKeepsTheFolderAndConfirmTakesTheChosenOne) {
+  Scenario scenario;
+  scenario.sfx = MakeSfx("", {Entry("a.txt", "alpha")});
+  scenario.steps = R"(start
+wait main
+set main 101 {work}\typed\
+click main 775
+wait browse
+click browse 2
+gone browse
+sync
+show main
+click main 775
+wait browse
+click browse 1
+gone browse
+sync
+show main
+click main 2
+exit
+)";
+  Outcome outcome = RunScenario(scenario);
+  const std::string rest = " intro=\"\" overwrite=checked filelist=shown hint=shown lists=1/0\n";
+  const std::string browse = "browse caption=\"Browse for Folder\"\n";
+  const std::string before = "main folder=\"{work}\\cwd\"" + rest + browse +
+                             "main folder=\"{work}\\typed\\\"" + rest + browse;
+  ASSERT_EQ(outcome.transcript.substr(0, before.size()), before) << outcome.transcript;
+  std::string chosen = outcome.transcript.substr(before.size());
+  EXPECT_EQ(chosen.substr(chosen.find("\" intro=")), "\"" + rest + "exit 0 started=0\n") << chosen;
+  EXPECT_NE(chosen.find("\\Desktop\" intro="), std::string::npos) << chosen;
+}
+
 // The folder RunScenario gives the running test, known before it runs.
 std::string ScenarioFolder() {
   const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();

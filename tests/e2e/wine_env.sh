@@ -45,6 +45,13 @@ case "$cmd" in
       wineserver -w
       touch "$WINEPREFIX/.qp-ready"
     fi
+    # Wine does not find its own fonts (fonts-wine) where Debian puts them; without
+    # them "MS Sans Serif" falls to a wider face, the dialogs' texts are clipped and
+    # the caption buttons lose their glyphs.
+    if [ -d /usr/share/wine/fonts ]; then
+      cp -n /usr/share/wine/fonts/*.fon /usr/share/wine/fonts/*.ttf \
+        "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+    fi
     wineserver -p </dev/null >/dev/null 2>&1 || true
     # The first program starts Wine's services, which keep the file descriptors
     # they inherit: start them here with none of the test runner's.

@@ -304,6 +304,15 @@ TEST(Create, DryRunShowsTheEntriesAndWritesNothing) {
   EXPECT_NE(result.output.find("      folder  src/empty folder/\n"), std::string::npos);
   EXPECT_NE(result.output.find("9 entries"), std::string::npos);
   EXPECT_FALSE(FileExists(dir / "o.exe"));
+
+  // Without -q a summary follows the packing.
+  result =
+      Shell(Qpsfx() + " create -o " + Quote(dir / "o.exe") + " -C " + Quote(dir.path) + " src");
+  ASSERT_EQ(result.status, 0) << result.output;
+  std::string size = std::to_string(ReadBytes(dir / "o.exe").size());
+  EXPECT_NE(result.output.find(": 9 entries, 4358157 bytes in, " + size + " bytes out (archive "),
+            std::string::npos)
+      << result.output;
 }
 
 }  // namespace

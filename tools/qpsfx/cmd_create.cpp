@@ -26,6 +26,7 @@
 #include "tools/qpsfx/config_options.h"
 #include "tools/qpsfx/entry_names.h"
 #include "tools/qpsfx/sfx_writer.h"
+#include "tools/qpsfx/stub_image.h"
 #include "tools/qpsfx/zip_crypt.h"
 #include "tools/qpsfx/zip_format.h"
 
@@ -479,11 +480,14 @@ int RunCreate(const CreateOptions& options) {
     Refuse(error, writer.LimitReached() ? kExitBadInput : kExitFailed);
   }
   if (!options.quiet) {
+    // The ratio is the archive's: the stub and the block cost the same whatever is packed.
     uint64_t outputBytes = writer.Offset();
-    printf("%s: %zu entries, %llu bytes in, %llu bytes out, ratio %.1f%%\n", options.output.c_str(),
-           sources.size(), static_cast<unsigned long long>(inputBytes),
+    uint64_t archiveBytes = outputBytes - kStubImageSize - block.size();
+    printf("%s: %zu entries, %llu bytes in, %llu bytes out (archive %llu bytes, ratio %.1f%%)\n",
+           options.output.c_str(), sources.size(), static_cast<unsigned long long>(inputBytes),
            static_cast<unsigned long long>(outputBytes),
-           inputBytes == 0 ? 0.0 : 100.0 * outputBytes / inputBytes);
+           static_cast<unsigned long long>(archiveBytes),
+           inputBytes == 0 ? 0.0 : 100.0 * archiveBytes / inputBytes);
   }
   return kExitOk;
 }
