@@ -143,12 +143,12 @@ TEST(Wrap, RefusesWhatTheStubCannotExtractSafely) {
     std::string message;
   };
   auto entry = [](const std::string& name, uint16_t method = 0) {
-    ZipEntrySpec spec;
-    spec.name = name;
-    spec.data = "data";
-    spec.method = method;
-    spec.payload = method == 0 || method == 8 ? std::nullopt : std::optional<std::string>("data");
-    return spec;
+    ZipEntrySpec e;
+    e.name = name;
+    e.data = "data";
+    e.method = method;
+    e.payload = method == 0 || method == 8 ? std::nullopt : std::optional<std::string>("data");
+    return e;
   };
   std::vector<Case> cases = {
       {"method", {entry("ok.txt"), entry("lzma.txt", 14)}, "entry lzma.txt: compression method 14"},
