@@ -224,6 +224,21 @@ static inline void CopyPiece(uint8_t* out, uint32_t w, uint32_t d, uint32_t piec
 #endif
 }
 
+// From the entry the first lookup found, down the links of a code longer than
+// its table's index width, consuming the code's bits; null for an invalid code.
+static inline const HuffmanEntry* FollowLinks(const HuffmanEntry* entry, uint32_t& b, uint32_t& k,
+                                              InputCursor& in) {
+  while (entry->op > kOpLiteral) {
+    if (entry->op == kOpInvalid) return nullptr;
+    DumpBits(entry->bits, b, k);
+    uint32_t t = static_cast<uint32_t>(entry->op - 16);
+    NeedBits(t, b, k, in);
+    entry = entry->link + (b & bitMasks[t]);
+  }
+  DumpBits(entry->bits, b, k);
+  return entry;
+}
+
 InflateResult InflateCodes(const HuffmanEntry* literalTable, const HuffmanEntry* distanceTable,
                            uint32_t literalWidth, uint32_t distanceWidth) {
   uint32_t b = bitBuffer;
@@ -236,18 +251,11 @@ InflateResult InflateCodes(const HuffmanEntry* literalTable, const HuffmanEntry*
   InflateResult result = kInflateOk;
   for (;;) {
     NeedBits(literalWidth, b, k, in);
-    const HuffmanEntry* entry = literalTable + (b & literalMask);
-    while (entry->op > kOpLiteral) {
-      if (entry->op == kOpInvalid) {
-        result = kInvalidCode;
-        goto done;
-      }
-      DumpBits(entry->bits, b, k);
-      uint32_t t = static_cast<uint32_t>(entry->op - 16);
-      NeedBits(t, b, k, in);
-      entry = entry->link + (b & bitMasks[t]);
+    const HuffmanEntry* entry = FollowLinks(literalTable + (b & literalMask), b, k, in);
+    if (!entry) {
+      result = kInvalidCode;
+      goto done;
     }
-    DumpBits(entry->bits, b, k);
 
     if (entry->op == kOpLiteral) {
       out[w++] = static_cast<uint8_t>(entry->value);
@@ -275,18 +283,11 @@ InflateResult InflateCodes(const HuffmanEntry* literalTable, const HuffmanEntry*
     NeedBits(op + distanceWidth, b, k, in);
     uint32_t length = entry->value + (b & bitMasks[op]);
     DumpBits(op, b, k);
-    entry = distanceTable + (b & distanceMask);
-    while (entry->op > kOpLiteral) {
-      if (entry->op == kOpInvalid) {
-        result = kInvalidCode;
-        goto done;
-      }
-      DumpBits(entry->bits, b, k);
-      uint32_t t = static_cast<uint32_t>(entry->op - 16);
-      NeedBits(t, b, k, in);
-      entry = entry->link + (b & bitMasks[t]);
+    entry = FollowLinks(distanceTable + (b & distanceMask), b, k, in);
+    if (!entry) {
+      result = kInvalidCode;
+      goto done;
     }
-    DumpBits(entry->bits, b, k);
     op = static_cast<uint32_t>(entry->op);
     NeedBits(op, b, k, in);
     // Positions wrap: a distance reaching before the window's start takes the

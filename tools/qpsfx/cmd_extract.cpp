@@ -26,8 +26,6 @@ struct ExtractOptions {
   std::string folder;
   bool overwrite = false;
   bool skipExisting = false;
-  bool hasPassword = false;
-  std::string password;
   std::vector<std::string> names;
 };
 
@@ -81,8 +79,6 @@ int RunExtract(const ExtractOptions& options) {
     return kExitBadInput;
   }
   if (!OpenSfxFile(options.file)) return kExitBadInput;
-  consoleUi.hasPresetPassword = options.hasPassword;
-  consoleUi.presetPassword = options.password;
 
   DialogLists dialog;
   // The extract walk reports again whatever the list walk would.
@@ -130,15 +126,7 @@ void AddExtract(CLI::App& app) {
   CLI::Option* skip = extract->add_flag("--skip-existing", options->skipExisting,
                                         "leave existing files as they are");
   overwrite->excludes(skip);
-  extract
-      ->add_option_function<std::string>(
-          "--password",
-          [options](const std::string& value) {
-            options->hasPassword = true;
-            options->password = value;
-          },
-          "answer every password prompt with PW (default: ask on the terminal)")
-      ->type_name("PW");
+  AddPasswordOption(extract);
   extract->callback([options] { SetExitCode(RunExtract(*options)); });
 }
 

@@ -18,8 +18,6 @@ namespace {
 
 struct TestOptions {
   std::string file;
-  bool hasPassword = false;
-  std::string password;
 };
 
 std::string WindowsPath(std::string path) {
@@ -55,8 +53,6 @@ int RunTest(const TestOptions& options) {
     rmdir(folder.c_str());
     return kExitBadInput;
   }
-  consoleUi.hasPresetPassword = options.hasPassword;
-  consoleUi.presetPassword = options.password;
   consoleUi.muted = true;
 
   DialogLists dialog;
@@ -99,14 +95,7 @@ void AddTest(CLI::App& app) {
       "Decode every entry of an SFX file and check its CRC-32 with the stub's own core, leaving "
       "no files behind; one line per entry (OK or the failure). Exit 0 only when all are good.");
   test->add_option("FILE", options->file, "the SFX file")->required();
-  test->add_option_function<std::string>(
-          "--password",
-          [options](const std::string& value) {
-            options->hasPassword = true;
-            options->password = value;
-          },
-          "answer every password prompt with PW (default: ask on the terminal)")
-      ->type_name("PW");
+  AddPasswordOption(test);
   test->callback([options] { SetExitCode(RunTest(*options)); });
 }
 

@@ -1,7 +1,10 @@
 #include "tools/qpsfx/walk_session.h"
 
+#include <CLI/CLI.hpp>
+
 #include "archive/walk.h"
 #include "startup/startup.h"
+#include "tools/qpsfx/console_ui.h"
 
 bool OpenSfxFile(const std::string& file) {
   SetProgramPath(file);
@@ -20,4 +23,16 @@ std::vector<std::string> SelectedNames(const DialogLists& dialog) {
     if (dialog.list301.selected[i]) names.push_back(dialog.list301.names[i]);
   }
   return names;
+}
+
+void AddPasswordOption(CLI::App* command) {
+  command
+      ->add_option_function<std::string>(
+          "--password",
+          [](const std::string& value) {
+            consoleUi.hasPresetPassword = true;
+            consoleUi.presetPassword = value;
+          },
+          "answer every password prompt with PW (default: ask on the terminal)")
+      ->type_name("PW");
 }
